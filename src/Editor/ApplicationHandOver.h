@@ -33,6 +33,10 @@ constexpr const char* NotTakenError = "com.orrinworks.Tarnwick.Error.NotTaken";
 // its owner went away finds the maps that owner stored.
 constexpr const char* ClaimKey = "tarnwick-claim";
 constexpr const char* MapGuidsKey = "tarnwick-map-guids";
+// When the start's process was made, in microseconds since the machine booted (an int64):
+// questions about the files of starts made one after the other come in that order, whichever
+// start reached the owner first.
+constexpr const char* GivenAtKey = "tarnwick-given-at";
 } // namespace ApplicationHandOver
 
 // A file of a hand-over that was not opened when the start was answered: its address and what the

@@ -196,6 +196,8 @@ public:
     // changes, which are then dropped knowingly. A road taken while the question is up stays.
     bool commitEditorForQuit();
     bool isAskingToQuit() const { return _asking == Leaving::Quit; }
+    // A road that would leave the map while the question is up stays without asking again.
+    bool isAskingToCommit() const { return _asking.has_value(); }
     bool reviewUnsavedDocuments();
     TerminateReply applicationShouldTerminate();
     // Writes what is left and says every write of the quit that failed (the navigation history,

@@ -122,12 +122,18 @@ std::optional<ImportDocument> importDocument(const MindMapData& data, const std:
     }
 }
 
-int askImportResolution()
+// Several files may be asked about one after the other, a file handed over long after it was
+// given: the question names the file, and its folder, as two files of one name may be asked about.
+int askImportResolution(const std::string& fileName)
 {
+    const std::filesystem::path file(fileName);
     ModalAlert alert;
     alert.setAlertStyle(AlertStyle::Warning);
     alert.setMessageText(localized("import_resolution_dialog_title"));
-    alert.setInformativeText(localized("import_resolution_dialog_message"));
+    alert.setInformativeText(file.has_parent_path()
+                                 ? localizedFormat("import_resolution_dialog_message_in_folder",
+                                                   {file.filename().string(), file.parent_path().string()})
+                                 : localizedFormat("import_resolution_dialog_message", {file.filename().string()}));
     alert.addButtonWithTitle(localized("import_resolution_dialog_overwrite"));
     alert.addButtonWithTitle(localized("import_resolution_dialog_importnew"));
     addCancelButton(alert);
@@ -197,7 +203,7 @@ MindMapInfoItem* MindMapImporter::importConvertedData(const MindMapData& data, c
     if (!document) return nullptr;
     if (!document->guid.empty()) {
         if (MindMapInfoItem* existing = store->mindMapByGuid(document->guid)) {
-            const int answer = askImportResolution();
+            const int answer = askImportResolution(fileName);
             // The question ran a loop of its own, in which the map lent for the import may have
             // been given a map to show: the import is read back from its file instead.
             if (target) target->mindMap = nullptr;

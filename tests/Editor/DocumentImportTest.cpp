@@ -172,7 +172,10 @@ TEST_F(DocumentImportTest, TheSameMapAgainAsksAndEachAnswerChangesTheStoreOnce)
         EXPECT_EQ(changes.count(), c.notifications);
         ASSERT_EQ(alerts.requests.size(), 1u);
         EXPECT_EQ(alerts.requests[0].messageText, localized("import_resolution_dialog_title"));
-        EXPECT_EQ(alerts.requests[0].informativeText, localized("import_resolution_dialog_message"));
+        // Asked about one after another, files are told apart by their names and folders.
+        EXPECT_EQ(alerts.requests[0].informativeText,
+                  localizedFormat("import_resolution_dialog_message_in_folder",
+                                  {"again.twkx", fs::path(again).parent_path().string()}));
         ASSERT_EQ(alerts.requests[0].buttons.size(), 3u);
         EXPECT_EQ(alerts.requests[0].buttons[0].title, localized("import_resolution_dialog_overwrite"));
         EXPECT_EQ(alerts.requests[0].buttons[1].title, localized("import_resolution_dialog_importnew"));

@@ -44,6 +44,7 @@
 #include <glibmm/main.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/icontheme.h>
+#include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
 #include <pango/pangocairo.h>
 
@@ -72,6 +73,33 @@ constexpr const char* LogoutInhibitReasonKey = "quit_commit_logout_reason";
 
 // Set when this process turned GDK's OpenGL probe off for itself.
 bool s_disabledGl = false;
+// Microseconds since the machine booted, the clock process start times are counted on.
+int64_t bootTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return int64_t(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+// When this process was made, in microseconds since the boot: a start whose user gave it its files
+// first counts as first, however long it took to reach the running program.
+int64_t processStartTime()
+{
+    std::FILE* stat = std::fopen("/proc/self/stat", "r");
+    char line[1024] = {};
+    const bool read = stat && std::fgets(line, sizeof line, stat);
+    if (stat) std::fclose(stat);
+    // The process's name may hold spaces and parentheses: the fields are counted after its last ')'.
+    const char* field = read ? std::strrchr(line, ')') : nullptr;
+    unsigned long long ticks = 0;
+    if (!field ||
+        std::sscanf(field + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
+                    &ticks) != 1)
+        return bootTime();
+    return int64_t(ticks) * 1000000 / sysconf(_SC_CLK_TCK);
+}
+
+int64_t s_givenAt = 0;
 
 bool hasDisplay()
 {
@@ -94,6 +122,11 @@ constexpr const char* HandOverOpeningWindowKey = "handover_opening_window";
 constexpr const char* HandOverLeftOpeningFilesKey = "handover_left_opening_files";
 constexpr const char* HandOverLeftOpeningWindowKey = "handover_left_opening_window";
 constexpr const char* HandOverAskingKey = "handover_asking";
+constexpr const char* HandOverAfterDialogKey = "handover_after_dialog";
+constexpr const char* HandOverAfterQuestionKey = "handover_after_question";
+constexpr const char* HandOverLeftToWindowKey = "handover_left_to_window";
+constexpr const char* HandOverNotLocalKey = "handover_not_local";
+constexpr const char* HandOverDeclinedKey = "handover_declined";
 constexpr const char* FilesAskedAboutKey = "start_files_asked_about";
 constexpr const char* StoreWaitingKey = "store_waiting_title";
 constexpr const char* StoreWaitingDetailKey = "store_waiting_detail";
@@ -152,6 +185,7 @@ GVariant* startPlatformData(const std::vector<std::string>& mapGuids)
         for (const std::string& guid : mapGuids) g_variant_builder_add(&guids, "s", guid.c_str());
         g_variant_builder_add(&platform, "{sv}", ApplicationHandOver::MapGuidsKey, g_variant_builder_end(&guids));
     }
+    g_variant_builder_add(&platform, "{sv}", ApplicationHandOver::GivenAtKey, g_variant_new_int64(s_givenAt));
     gchar* folder = g_get_current_dir();
     g_variant_builder_add(&platform, "{sv}", "cwd", g_variant_new_bytestring(folder));
     g_free(folder);
@@ -262,6 +296,7 @@ private:
 int TarnwickApplication::runMain(int argc, char* argv[])
 {
     markStartupPhase("main");
+    s_givenAt = processStartTime();
     // The canvas draws with cairo alone: GDK's probe of OpenGL loads a library and asks the
     // display server at every start for nothing. Only this process skips it (see on_startup).
     if (!std::getenv("GDK_GL")) {
@@ -479,10 +514,16 @@ void TarnwickApplication::on_startup()
     installCloudProgressWindow();
     setCommandPrompts(&_commandPrompts);
     // A dialog runs in the modal mode of the window's scheduler: autosave and a delayed edit wait
-    // until it is answered.
+    // until it is answered, and so do the files held while it runs.
     GtkModalRun::setSessionStarter([this]() -> std::shared_ptr<void> {
-        if (!_window) return nullptr;
-        return std::make_shared<Scheduler::ModeSession>(_window->scheduler().enterMode(ModalPanelRunLoopMode));
+        std::shared_ptr<Scheduler::ModeSession> mode;
+        if (_window)
+            mode = std::make_shared<Scheduler::ModeSession>(_window->scheduler().enterMode(ModalPanelRunLoopMode));
+        ++_modalSessions;
+        return std::shared_ptr<void>(static_cast<void*>(this), [this, mode](void*) mutable {
+            mode.reset();
+            if (--_modalSessions == 0) askAboutHeldFilesLater();
+        });
     });
     // Start-up changes several settings; each written and synced on its own held the first frame
     // back. They are written together once the first frame is painted, later ones once the main
@@ -532,6 +573,7 @@ MainWindow& TarnwickApplication::singletonWindow()
         _window->setErrorHandler([this](const Error& error) { presentError(error); });
         _window->setCloseHandler([this] {
             if (!_controller) return true;
+            if (quitEndsHeldFileQuestion()) return false;
             ErrorDeferral deferral(*this);
             if (!_controller->mindMapEditorWillClose()) return false;
             // Closing the last window is a quit: it waits for the termination processes.
@@ -654,12 +696,13 @@ void TarnwickApplication::on_activate()
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
 {
     if (_storeUnusableStatus) return;
-    takeFiles(files, std::exchange(_commandLineMapGuids, {}));
+    takeFiles(files, std::exchange(_commandLineMapGuids, {}), bootTime());
     serveHandOvers();
 }
 
 std::vector<TarnwickApplication::FileNotOpened>
-TarnwickApplication::takeFiles(const type_vec_files& files, const std::map<std::string, std::string>& mapGuids)
+TarnwickApplication::takeFiles(const type_vec_files& files, const std::map<std::string, std::string>& mapGuids,
+                               int64_t givenAt)
 {
     // A cloud sign-in comes back from the browser as an address of the program's own scheme, in a
     // second start that hands it to this one. It opens no map.
@@ -676,12 +719,12 @@ TarnwickApplication::takeFiles(const type_vec_files& files, const std::map<std::
         std::vector<FileNotOpened> notOpened;
         for (const Glib::RefPtr<Gio::File>& file : maps) {
             names.push_back(file->get_parse_name());
-            notOpened.push_back({file->get_uri(), {}, {}});
+            notOpened.push_back({file->get_uri(), {}, false});
         }
         std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(names).c_str());
         return notOpened;
     }
-    return openFiles(maps, mapGuids);
+    return openFiles(maps, mapGuids, givenAt);
 }
 
 void TarnwickApplication::serveHandOvers()
@@ -699,6 +742,9 @@ std::optional<std::vector<HandOverFailure>> TarnwickApplication::takeHandOver(co
     // of a program that is going away, and takes over.
     if (!acceptsCommands()) return std::nullopt;
     std::map<std::string, std::string> mapGuids;
+    // A start of an earlier version does not say when it began: its files count from now.
+    gint64 givenAt = bootTime();
+    g_variant_lookup(platformData, ApplicationHandOver::GivenAtKey, "x", &givenAt);
     if (GVariant* guids =
             g_variant_lookup_value(platformData, ApplicationHandOver::MapGuidsKey, G_VARIANT_TYPE_STRING_ARRAY)) {
         gsize count = 0;
@@ -720,22 +766,25 @@ std::optional<std::vector<HandOverFailure>> TarnwickApplication::takeHandOver(co
         } else {
             type_vec_files files;
             for (const std::string& uri : uris) files.push_back(Gio::File::create_for_uri(uri));
-            notOpened = takeFiles(files, mapGuids);
+            notOpened = takeFiles(files, mapGuids, givenAt);
         }
     }
     application->after_emit(G_APPLICATION(gobj()), platformData);
     std::vector<HandOverFailure> failures;
     for (const FileNotOpened& file : notOpened) {
-        if (!file.question.empty()) failures.push_back({file.uri, localized(HandOverAskingKey), file.question, true});
-        else failures.push_back({file.uri, file.error.localizedDescription, file.error.failureReason, false});
+        failures.push_back({file.uri, file.error.localizedDescription, file.error.failureReason, file.asked});
     }
     return failures;
 }
 
 std::vector<TarnwickApplication::FileNotOpened>
-TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::string, std::string>& mapGuids)
+TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::string, std::string>& mapGuids,
+                               int64_t givenAt)
 {
-    singletonWindow();
+    // A shown window comes forward with the map it opens: one presented for a file that is only
+    // asked about, or waits, would take the focus from the window the user works in, where the
+    // question then shows.
+    if (!_window || !_controller) singletonWindow();
     // A start with files opens them, not the map the start would open first only to leave it at
     // once: that map is parsed, laid out and put in the history for nothing.
     const bool starting = !_checkedInitialState;
@@ -752,11 +801,24 @@ TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::
         const std::string uri = file->get_uri();
         std::string path = file->get_path();
         if (path.empty()) {
-            notOpened.push_back({uri, {}, {}});
+            notOpened.push_back({uri, MakeAppError(0, localized(HandOverNotLocalKey), uri), false});
             continue;
         }
         const auto guid = mapGuids.find(uri);
         const std::string mapGuid = guid != mapGuids.end() ? guid->second : "";
+        // The open map stays while a dialog works on it (printing, exporting, choosing files) or
+        // while the user is asked whether to drop its changes: the file is opened once they are
+        // done, in the order files were given.
+        const bool commitAsked = _controller->isAskingToCommit();
+        if (commitAsked || dialogInFront(false)) {
+            holdFile({path, file->get_parse_name(), mapGuid, givenAt});
+            notOpened.push_back(
+                {uri,
+                 MakeAppError(0, localized(commitAsked ? HandOverAfterQuestionKey : HandOverAfterDialogKey),
+                              localized(HandOverLeftToWindowKey)),
+                 true});
+            continue;
+        }
         Error error;
         std::vector<AlertPanel::Request> questions;
         {
@@ -767,18 +829,16 @@ TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::
             questions = hold.questions();
         }
         if (!questions.empty() && error.isEmpty()) {
-            _heldFiles.push_back({path, file->get_parse_name(), mapGuid});
-            if (!_heldFilesAsked.connected())
-                _heldFilesAsked = Glib::signal_idle().connect([this] {
-                    askAboutHeldFiles();
-                    return false;
-                });
-            notOpened.push_back({uri, {}, questions.front().messageText});
+            holdFile({path, file->get_parse_name(), mapGuid, givenAt});
+            notOpened.push_back(
+                {uri, MakeAppError(0, localized(HandOverAskingKey), questions.front().messageText), true});
             continue;
         }
-        // A question answered with cancel fails without an error: there is nothing to show.
+        // A question answered with cancel fails without an error: there is nothing to show, but
+        // a start still hears why its file did not open.
         if (!error.isEmpty()) presentError(error);
-        notOpened.push_back({uri, error, {}});
+        else error = MakeAppError(0, localized(HandOverDeclinedKey), file->get_parse_name());
+        notOpened.push_back({uri, error, false});
     }
     if (!starting) return notOpened;
     if (!_controller->currentStorage()) {
@@ -790,23 +850,63 @@ TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::
     return notOpened;
 }
 
+void TarnwickApplication::holdFile(HeldFile file)
+{
+    // Stable: files of one start, and of starts begun at the same moment, keep their order.
+    const auto after = std::upper_bound(_heldFiles.begin(), _heldFiles.end(), file.givenAt,
+                                        [](int64_t givenAt, const HeldFile& held) { return givenAt < held.givenAt; });
+    _heldFiles.insert(after, std::move(file));
+    askAboutHeldFilesLater();
+}
+
+void TarnwickApplication::askAboutHeldFilesLater()
+{
+    if (_heldFiles.empty() || _heldFilesAsked.connected()) return;
+    _heldFilesAsked = Glib::signal_idle().connect([this] {
+        askAboutHeldFiles();
+        return false;
+    });
+}
+
+bool TarnwickApplication::dialogInFront(bool alerts)
+{
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        if (!window->get_visible() || !window->get_modal()) continue;
+        if (alerts || !dynamic_cast<Gtk::MessageDialog*>(window)) return true;
+    }
+    return false;
+}
+
 void TarnwickApplication::askAboutHeldFiles()
 {
-    // One question at a time: files held while one is up follow it.
-    if (_askingAboutHeldFiles) return;
+    // One question at a time: files held while one is up follow it. A dialog in front goes first;
+    // its end asks again.
+    if (_askingAboutHeldFiles || _modalSessions > 0 || dialogInFront(true)) return;
     _askingAboutHeldFiles = true;
-    while (!_heldFiles.empty()) {
+    const auto quitting = [this] { return !acceptsCommands() || _quitFromOutside || _quitRequested; };
+    while (!_heldFiles.empty() && _controller && !quitting()) {
         const HeldFile file = _heldFiles.front();
         _heldFiles.pop_front();
-        if (!_controller || !acceptsCommands() || _quitFromOutside) {
-            std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine({file.name}).c_str());
-            continue;
-        }
         Error error;
-        if (!_controller->openDocumentWithContentsOfFile(file.path, &error, file.mapGuid) && !error.isEmpty())
-            presentError(error);
+        const bool opened = _controller->openDocumentWithContentsOfFile(file.path, &error, file.mapGuid);
+        // A quit that closed the question was no answer of the user's: the file is named with
+        // the others the quit leaves, or asked about again if the quit is called off.
+        if (!opened && error.isEmpty() && quitting()) {
+            _heldFiles.push_front(file);
+            break;
+        }
+        if (!opened && !error.isEmpty()) presentError(error);
     }
     _askingAboutHeldFiles = false;
+}
+
+void TarnwickApplication::sayHeldFilesNotOpened()
+{
+    _heldFilesAsked.disconnect();
+    if (_heldFiles.empty()) return;
+    std::vector<std::string> names;
+    for (const HeldFile& file : std::exchange(_heldFiles, {})) names.push_back(file.name);
+    std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(names).c_str());
 }
 
 void TarnwickApplication::finishStartWithFiles(bool storeWasEmpty)
@@ -884,12 +984,24 @@ void TarnwickApplication::showStoreUnusable(const Error& cause)
     showAlert(error);
 }
 
+bool TarnwickApplication::quitEndsHeldFileQuestion()
+{
+    // The question's caller holds the document until it is answered: the question is closed, its
+    // file named with the others the quit leaves, and the quit goes on in the main loop.
+    if (!_askingAboutHeldFiles || g_main_depth() <= 1) return false;
+    _quitRequested = true;
+    answerOpenDialogs();
+    finishQuitInMainLoop();
+    return true;
+}
+
 void TarnwickApplication::requestQuit()
 {
     if (!_controller) {
         quit();
         return;
     }
+    if (quitEndsHeldFileQuestion()) return;
     {
         ErrorDeferral deferral(*this);
         importPendingGettingStarted();
@@ -898,8 +1010,10 @@ void TarnwickApplication::requestQuit()
             // was done, and a later signal or logout asks again.
             if (!_controller->isTerminated()) {
                 _quitFromOutside = false;
+                _quitRequested = false;
                 _outsideQuitFailure.clear();
                 if (_logoutInhibit) uninhibit(std::exchange(_logoutInhibit, 0));
+                askAboutHeldFilesLater();
                 return;
             }
             // Everything is written before the quit waits for the termination processes: a session
@@ -916,6 +1030,7 @@ void TarnwickApplication::requestQuit()
         if (_window) _window->saveWindowState();
         _controller->applicationWillTerminate();
     }
+    sayHeldFilesNotOpened();
     if (_held) {
         _held = false;
         release();
@@ -951,6 +1066,7 @@ void TarnwickApplication::quitFromOutside(int signal)
 
 void TarnwickApplication::endAtOnce(int signal)
 {
+    sayHeldFilesNotOpened();
     if (_outsideQuitFailure.empty()) std::fprintf(stderr, "Tarnwick: %s\n", localized(QuitAtOnceKey).c_str());
     else
         std::fprintf(stderr, "Tarnwick: %s\n%s\n", localized(QuitAtOnceNotSavedKey).c_str(),

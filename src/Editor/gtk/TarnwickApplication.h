@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -121,11 +122,12 @@ private:
     MainWindow& singletonWindow();
     struct FileNotOpened {
         std::string uri;
-        // Empty when the user chose not to open it, or it is no file of this computer.
+        // Why it was not opened; empty when the user chose not to open it, or it is no file of
+        // this computer. For a file left to the window, what the start is told of it.
         Error error;
-        // What the user is asked about it once whoever handed it over has been answered; empty
-        // when nothing is.
-        std::string question;
+        // Set when the file waits in the window, to be asked about or opened there once the user
+        // is free to answer.
+        bool asked = false;
     };
     // A file whose opening wanted an answer of the user: it is asked about, and opened or not as
     // the user says, once the main loop comes to it.
@@ -133,6 +135,9 @@ private:
         std::string path;
         std::string name;
         std::string mapGuid;
+        // When it was given (the start's time on the monotonic clock): held files are asked
+        // about in that order, whichever start reached this program first.
+        int64_t givenAt = 0;
     };
     // Where every road of files to open meets: the start's own command line, a later start's
     // hand-over and any other sender of the application's Open. Answers the files not opened;
@@ -140,15 +145,23 @@ private:
     // in the store is opened instead (a start that hands its files over again after the running
     // program went away finds what that program stored).
     std::vector<FileNotOpened> takeFiles(const type_vec_files& files,
-                                         const std::map<std::string, std::string>& mapGuids = {});
+                                         const std::map<std::string, std::string>& mapGuids, int64_t givenAt);
     // Later starts' hand-overs are taken once the start has opened its own files or first map.
     void serveHandOvers();
     std::optional<std::vector<HandOverFailure>> takeHandOver(const std::vector<std::string>& uris,
                                                              GVariant* platformData);
     // Nothing is asked while the files are opened: the questions come afterwards.
     std::vector<FileNotOpened> openFiles(const type_vec_files& files,
-                                         const std::map<std::string, std::string>& mapGuids);
+                                         const std::map<std::string, std::string>& mapGuids, int64_t givenAt);
+    void holdFile(HeldFile file);
+    // Asks about the held files, or opens them, one at a time, once no dialog is in front.
     void askAboutHeldFiles();
+    void askAboutHeldFilesLater();
+    // A modal dialog of the program shows (alerts and questions count only with alerts set): a
+    // question would be hidden by it or hide it, and a map opened now would change under it.
+    static bool dialogInFront(bool alerts);
+    // Said on standard error as the program ends: the files it was still to ask about or open.
+    void sayHeldFilesNotOpened();
     void checkInitialState();
     void finishStartWithFiles(bool storeWasEmpty);
     void importPendingGettingStarted();
@@ -171,6 +184,8 @@ private:
     // asked about, as on every road out, and meanwhile the end of the session waits; a second
     // request (signal) ends the program at once, saying what it could not save.
     void quitFromOutside(int signal = 0);
+    // The Quit item or the window's close while a held file is asked about; true when it was put off.
+    bool quitEndsHeldFileQuestion();
     [[noreturn]] void endAtOnce(int signal);
     // false, with what failed, when the open map could not be written.
     bool saveWorkNow(std::string* mapFailure);
@@ -210,6 +225,8 @@ private:
     sigc::connection _deferredErrorsShown;
     std::deque<HeldFile> _heldFiles;
     bool _askingAboutHeldFiles = false;
+    // The dialogs that run their own loop; when the last one ends, held files go on.
+    int _modalSessions = 0;
     sigc::connection _heldFilesAsked;
     // Answers later starts; the first thing to go, as the answer of a program that is going away.
     std::unique_ptr<HandOverService> _handOver;
@@ -222,6 +239,9 @@ private:
     // Set, with the status to end with, when the store could not be claimed.
     int _storeUnusableStatus = 0;
     bool _quitFromOutside = false;
+    // Set from a quit put off until a held file's question has been closed, until the quit ends
+    // or is called off.
+    bool _quitRequested = false;
     // What the quit asked for from outside could not save, said again when a second request ends
     // the program at once.
     std::string _outsideQuitFailure;

@@ -68,12 +68,13 @@ Gtk::Window* GtkModalRun::windowFor(const Gtk::Widget* asker, const Gtk::Window*
 {
     if (Gtk::Window* own = shownWindowOf(asker, excluded)) return own;
     const std::vector<Gtk::Window*> windows = candidateWindows(excluded);
+    // The one on top, where a window manager tells: a window it gave the focus without raising it
+    // (one the program presented from a hand-over, while the user worked in another of its
+    // windows) would have the dialog beneath that other window, yet holding the keyboard.
+    if (Gtk::Window* topmost = topmostStacked(windows)) return topmost;
     for (Gtk::Window* window : windows) {
         if (window->is_active()) return window;
     }
-    // None has the focus (the user is in another program, a request came from the network): the
-    // one the user saw last, on top.
-    if (Gtk::Window* topmost = topmostStacked(windows)) return topmost;
     auto application = Glib::RefPtr<Gtk::Application>::cast_dynamic(Gio::Application::get_default());
     Gtk::Window* known = application ? application->get_active_window() : nullptr;
     if (known && known != excluded && known->get_visible()) return known;

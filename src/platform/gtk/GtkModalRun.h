@@ -22,9 +22,10 @@ void setSessionStarter(SessionStarter starter);
 std::shared_ptr<void> beginSession();
 
 // The window a dialog asked for by the widget belongs to: the asker's own window while it shows;
-// else the window of ours the user works in, which is not always the one the application knows
-// of (the preferences, the style editor and the panels are windows of their own). The excluded
-// window (the dialog about to run) is never the answer.
+// else the window of ours on top, as the window manager stacks them (without one, the active
+// one), which is not always the one the application knows of (the preferences, the style editor
+// and the panels are windows of their own). The excluded window (the dialog about to run) is
+// never the answer.
 Gtk::Window* windowFor(const Gtk::Widget* asker, const Gtk::Window* excluded = nullptr);
 // The window dialogs asked for by no widget are transient for: windowFor(nullptr).
 Gtk::Window* activeWindow();

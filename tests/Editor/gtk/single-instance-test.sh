@@ -20,6 +20,8 @@
 # is answered while the question is up, and the store holds what each answer said. A signal ends a
 # start within moments also while the running program, stopped, holds its files: it says that
 # program was opening them and ends with 5, and the file arrives once that program goes on.
+# Files asked about one after the other are asked about in the order their starts were made, not
+# the order the starts reached the running program.
 # No start prints a warning of GLib's.
 # Runs on its own session bus, in its own home and on a display of its own (tw_with_display).
 #   single-instance-test.sh <tarnwick program> [round...]
@@ -273,6 +275,52 @@ PY
         [ "$status" = 3 ] || { cat "$home/start.log"; fail "$round: the start handed a damaged file ended with $status"; }
         grep -qF "could not be imported" "$home/start.log" || { cat "$home/start.log"; fail "$round: the start does not say why"; }
         wait_for_alert "$round"
+        ;;
+      asked-order)
+        answered "$round"
+        reap
+        [ "$status" = 5 ] || { cat "$home/start.log"; fail "$round: the start whose file is asked about ended with $status"; }
+        wait_for_alert "$round"
+        # Three more copies of one name, in three folders. The first is made before the others,
+        # and stops before it runs: it reaches the running program last.
+        base=$(grep -rl --include='*.twkx' "text=\"$file-base\"" "$store/Mind Maps")
+        for k in 1 2 3; do
+          mkdir -p "$home/$k"
+          sed "s/text=\"$file-base\"/text=\"$file-$k\"/" "$base" >"$home/$k/$file.twkx"
+        done
+        bash -c 'kill -STOP $$; exec "$0" "$1"' "$program" "$home/1/$file.twkx" >"$home/first.log" 2>&1 &
+        first=$!
+        is_stopped() { grep -q '^State:[[:space:]]*T' "/proc/$first/status"; }
+        eventually 200 is_stopped || fail "$round: the first start did not stop"
+        # Processes are dated in ticks of the clock: the next ones are made a tick later.
+        made=$(awk '{print $22}' "/proc/$first/stat")
+        later_tick() { [ "$(awk '{print $22}' /proc/self/stat)" -gt "$made" ]; }
+        eventually 200 later_tick || fail "$round: the clock does not tick"
+        for k in 2 3; do
+          status=0
+          "$program" "$home/$k/$file.twkx" >"$home/start-$k.log" 2>&1 || status=$?
+          [ "$status" = 5 ] || { cat "$home/start-$k.log"; fail "$round: start $k ended with $status"; }
+          grep -qF "opened there if you choose so: $home/$k/$file.twkx" "$home/start-$k.log" || { cat "$home/start-$k.log"; fail "$round: start $k does not name its file"; }
+        done
+        kill -CONT "$first"
+        status=0
+        wait "$first" || status=$?
+        first=
+        [ "$status" = 5 ] || { cat "$home/first.log"; fail "$round: the first start ended with $status"; }
+        # The question in front, then the three in the order given: the first overwrites the
+        # stored map, the second is imported as new, the third is cancelled.
+        asked=0
+        for answer in Escape "Left Left space" "Left Left Right space" Escape; do
+          windows=$(owner_windows)
+          # shellcheck disable=SC2086
+          answer_alert "$round" $answer
+          asked=$((asked + 1))
+          [ "$asked" = 4 ] || wait_for_alert "$round"
+        done
+        wait_for_maps "$file-1" 1
+        wait_for_maps "$file-2" 1
+        owner_decided "$file"
+        [ "$(maps_with "$file-3")" = 0 ] && [ "$(maps_with "$file-base")" = 0 ] || fail "$round: the questions came in another order than the files were given"
         ;;
       asked-*)
         answered "$round"

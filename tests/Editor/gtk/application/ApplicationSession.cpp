@@ -375,8 +375,8 @@ ApplicationHome::ApplicationHome()
 // ---- RunningApplication ----
 
 RunningApplication::RunningApplication(const ApplicationHome& home, const SessionBus& bus,
-                                       const std::vector<std::string>& settings)
-    : _logFile(home.file("program.log"))
+                                       const std::vector<std::string>& settings, const std::vector<std::string>& files)
+    : _logFile(home.file(s_running++ == 0 ? "program.log" : "start-" + std::to_string(s_running) + ".log"))
 {
     // A loaded display has been seen to refuse a connection now and then; a program that cannot
     // open it ends at once, and the test with it. It starts once the display answers.
@@ -408,7 +408,10 @@ RunningApplication::RunningApplication(const ApplicationHome& home, const Sessio
     for (std::string& assignment : environment) envp.push_back(assignment.data());
     envp.push_back(nullptr);
     std::string program = TARNWICK_PROGRAM;
-    char* argv[] = {program.data(), nullptr};
+    std::vector<std::string> arguments = files;
+    std::vector<char*> argv = {program.data()};
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
     // Even a display that has just answered may refuse the program's own connection: the program
     // ends at once with GTK's complaint and is started again. One that runs on until it shows a
@@ -421,7 +424,7 @@ RunningApplication::RunningApplication(const ApplicationHome& home, const Sessio
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
         // Started from the desktop, a program runs in the user's home.
         posix_spawn_file_actions_addchdir_np(&actions, home.path().c_str());
-        if (posix_spawn(&_pid, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) _pid = -1;
+        if (posix_spawn(&_pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) _pid = -1;
         posix_spawn_file_actions_destroy(&actions);
         if (_pid <= 0) return;
         bool refused = false;
@@ -442,6 +445,7 @@ RunningApplication::RunningApplication(const ApplicationHome& home, const Sessio
 
 RunningApplication::~RunningApplication()
 {
+    --s_running;
     if (_pid <= 0 || _status) return;
     kill(_pid, SIGKILL);
     int status = 0;

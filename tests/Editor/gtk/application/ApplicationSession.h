@@ -102,9 +102,11 @@ private:
 // The program, started in the home, with what its user does to it.
 class RunningApplication {
 public:
-    // environment: further "NAME=value" settings, which win over this process's.
+    // environment: further "NAME=value" settings, which win over this process's. files: given on
+    // the command line, as a later start that hands them over to the running program is given
+    // them. A start while another runs writes a log of its own.
     RunningApplication(const ApplicationHome& home, const SessionBus& bus,
-                       const std::vector<std::string>& environment = {});
+                       const std::vector<std::string>& environment = {}, const std::vector<std::string>& files = {});
     ~RunningApplication();
     RunningApplication(const RunningApplication&) = delete;
     RunningApplication& operator=(const RunningApplication&) = delete;
@@ -149,6 +151,7 @@ private:
     std::vector<Element> toplevels();
     std::optional<std::string> windowId(const std::string& title);
 
+    static inline int s_running = 0;
     pid_t _pid = -1;
     // The program's name on the accessibility bus, once it showed up there.
     std::string _bus;
