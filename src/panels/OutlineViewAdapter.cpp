@@ -221,7 +221,13 @@ void OutlineViewAdapter::reopenTakenEdit()
     if (!_outlineView || !shown()) return;
     const std::optional<OutlineTopicPlace> place = _outlineView->takenEditPlace();
     MindMap* map = mindMap();
-    if (place && map) _outlineView->reopenTakenEdit(place->find(*map));
+    if (!place || !map) return;
+    const std::optional<std::string> letGo = _outlineView->reopenTakenEdit(place->find(*map));
+    // Kept where the user can find it again: the log, with the text as typed.
+    if (letGo)
+        feedbackSinkInstance().addItemWithTitle(localized("outline_rename_topic_gone"),
+                                                formatText(localized("outline_rename_topic_gone_text_fmt"), {*letGo}),
+                                                FeedbackStateWarning);
 }
 
 OutlineTopicPlace OutlineTopicPlace::of(const MindMapNode& topic)

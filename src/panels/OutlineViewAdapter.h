@@ -78,9 +78,10 @@ public:
     // A rename the view ended so that its rows could be refilled (the map read again from a
     // sync or the phone, its topics changed): where its topic was, until it opens again.
     virtual std::optional<OutlineTopicPlace> takenEditPlace() const { return std::nullopt; }
-    // Opens that rename again on the topic of its id, as the refilled rows show it, with what was
-    // typed; nullptr, or a topic not shown, lets it go.
-    virtual void reopenTakenEdit(MindMapNode* /*topic*/) {}
+    // Opens that rename again on the topic, as the refilled rows show it, with what was typed.
+    // Answers the typed text when it lets the rename go: no topic (gone from the map read again),
+    // or a topic the rows do not show.
+    virtual std::optional<std::string> reopenTakenEdit(MindMapNode* /*topic*/) { return std::nullopt; }
     // The view has the keyboard focus of its window.
     virtual bool isFirstResponder() const = 0;
     // Where the date icon of the item's row is, in the coordinates of the view popovers point

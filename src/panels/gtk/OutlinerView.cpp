@@ -652,21 +652,21 @@ std::optional<OutlineTopicPlace> OutlineTreeView::takenEditPlace() const
     return _takenEdit ? std::optional<OutlineTopicPlace>(_takenEdit->place) : std::nullopt;
 }
 
-void OutlineTreeView::reopenTakenEdit(MindMapNode* topic)
+std::optional<std::string> OutlineTreeView::reopenTakenEdit(MindMapNode* topic)
 {
     // Kept while the rows cannot be edited, as while the map is read.
-    if (!_takenEdit || !_state.editable || !get_realized()) return;
+    if (!_takenEdit || !_state.editable || !get_realized()) return std::nullopt;
     const std::optional<TakenEdit> taken = std::exchange(_takenEdit, std::nullopt);
-    if (!topic) return;
-    const Gtk::TreeModel::Path path = pathOfItem(topic);
-    if (path.empty()) return;
+    const Gtk::TreeModel::Path path = topic ? pathOfItem(topic) : Gtk::TreeModel::Path();
+    if (path.empty()) return taken->text.raw();
     grab_focus();
     set_cursor(path, _column, *_renderer, true);
     auto* entry = dynamic_cast<Gtk::Entry*>(_editable);
-    if (!entry) return;
+    if (!entry) return taken->text.raw();
     entry->set_text(taken->text);
     if (taken->selectionStart != taken->selectionEnd) entry->select_region(taken->selectionStart, taken->selectionEnd);
     else entry->set_position(taken->caret);
+    return std::nullopt;
 }
 
 bool OutlineTreeView::isFirstResponder() const

@@ -37,7 +37,7 @@ public:
     void applyOutlineState(const OutlineViewState& state) override;
     void takeFocusFromEditor() override;
     std::optional<OutlineTopicPlace> takenEditPlace() const override;
-    void reopenTakenEdit(MindMapNode* topic) override;
+    std::optional<std::string> reopenTakenEdit(MindMapNode* topic) override;
     bool isFirstResponder() const override;
     Rect dateIconFrame(MindMapNode* item) override;
 
