@@ -73,8 +73,8 @@ void FileListAdapter::setTableView(FileListTable* table)
 void FileListAdapter::assignItems(FileListItems items, bool searching)
 {
     _dragValid = false;
+    keepEditAcross(items);
     _items = std::move(items);
-    cancelEditing();
     _isSearching = searching;
     if (_table) _table->reloadData();
 }
@@ -83,9 +83,34 @@ void FileListAdapter::removeAllObjects()
 {
     _dragValid = false;
     _isSearching = false;
-    _items.clear();
-    cancelEditing();
+    FileListItems kept;
+    if (std::shared_ptr<FileListItem> edited = editedItem()) kept.push_back(std::move(edited));
+    keepEditAcross(kept);
+    _items = std::move(kept);
     if (_table) _table->reloadData();
+}
+
+std::shared_ptr<FileListItem> FileListAdapter::editedItem() const
+{
+    const std::optional<size_t> row = _table ? _table->editedRow() : std::nullopt;
+    if (!row || *row >= _items.size() || _items[*row]->isNavigateUp()) return nullptr;
+    return _items[*row];
+}
+
+void FileListAdapter::keepEditAcross(const FileListItems& items)
+{
+    const std::shared_ptr<FileListItem> edited = editedItem();
+    if (!edited) {
+        cancelEditing();
+        return;
+    }
+    for (size_t row = 0; row < items.size(); ++row)
+        if (!items[row]->isNavigateUp() && sourcePathIsEqualToPath(items[row]->path(), edited->path())) {
+            _table->keepEditingAtRow(row);
+            return;
+        }
+    // Renamed as the user typed it while the item is still the one the rename began on.
+    _table->endEditing();
 }
 
 void FileListAdapter::cancelEditing()
@@ -98,7 +123,7 @@ void FileListAdapter::cancelEditing()
 void FileListAdapter::setShowThumbnails(bool show)
 {
     if (show == _showThumbnails) return;
-    cancelEditing();
+    keepEditAcross(_items);
     _showThumbnails = show;
     reloadKeepingSelection();
 }
@@ -117,7 +142,7 @@ bool FileListAdapter::sourcePathIsEqualToPath(const std::string& source, const s
 void FileListAdapter::invalidateThumbnails()
 {
     if (!_showThumbnails || !_table) return;
-    cancelEditing();
+    keepEditAcross(_items);
     for (const auto& item : _items) {
         if (!item->isTwkxMindMap()) continue;
         item->setThumbnail(nullptr);

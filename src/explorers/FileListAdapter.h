@@ -34,6 +34,11 @@ public:
     // Ends an in-place edit running inside the table and gives the table the focus; nothing
     // when no edit runs.
     virtual void endEditing() = 0;
+    // The row of an in-place edit running inside the table; nothing when none runs.
+    virtual std::optional<size_t> editedRow() const { return std::nullopt; }
+    // The next reload shows the edited item at that row: the edit stays open there with what was
+    // typed, where the user left its caret.
+    virtual void keepEditingAtRow(size_t /*row*/) {}
     // The pasteboard type rows are dragged as; nothing stops rows being dragged.
     virtual void setDraggedType(const std::optional<std::string>& type) = 0;
 };
@@ -84,8 +89,12 @@ public:
     size_t numberOfRows() const { return _items.size(); }
     FileListItem* itemAt(size_t row) const { return row < _items.size() ? _items[row].get() : nullptr; }
 
-    // Replaces the items (in their order), ends any in-place edit and reloads the table.
+    // Replaces the items (in their order) and reloads the table. A rename being typed is no
+    // answer to a listing come in (a sync, a refresh): it stays open on its item where the new
+    // items hold it (by its path); an item gone from them takes the typed name first, so that the
+    // cloud says what became of it.
     void assignItems(FileListItems items, bool searching = false);
+    // Empties the list while a listing is asked for; an item being renamed stays, with its rename.
     void removeAllObjects();
     void cancelEditing();
     // Whether the adapter itself is ending an edit: the edit's end then renames nothing.
@@ -147,6 +156,11 @@ public:
 
 private:
     void reloadKeepingSelection();
+    // The item of the rename being typed, if any.
+    std::shared_ptr<FileListItem> editedItem() const;
+    // Before the items change to the new ones: the rename stays open on its item's row among
+    // them, or, when they lack it, ends as Return ends it.
+    void keepEditAcross(const FileListItems& items);
     bool isValidDropRow(bool fromThisTable, size_t row, const std::optional<std::string>& draggedPath) const;
 
     uint64_t _cancelEdit = 0;

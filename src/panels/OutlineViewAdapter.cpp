@@ -68,6 +68,8 @@ void OutlineViewAdapter::setEnabled(bool enabled)
         clearRows();
     }
     updateOutlineState();
+    // Once the rows may be edited again.
+    reopenTakenEdit();
 }
 
 void OutlineViewAdapter::setReadOnly(bool readOnly)
@@ -210,6 +212,46 @@ void OutlineViewAdapter::refresh(bool reload)
     if (!_outlineView) return;
     syncSelectedElement();
     _outlineView->setNeedsDisplay();
+    // A refill is nothing the user did: a rename it took opens again on its topic.
+    reopenTakenEdit();
+}
+
+void OutlineViewAdapter::reopenTakenEdit()
+{
+    if (!_outlineView || !shown()) return;
+    const std::optional<OutlineTopicPlace> place = _outlineView->takenEditPlace();
+    MindMap* map = mindMap();
+    if (!place || !map) return;
+    const std::optional<std::string> letGo = _outlineView->reopenTakenEdit(place->find(*map));
+    // Kept where the user can find it again: the log, with the text as typed.
+    if (letGo)
+        feedbackSinkInstance().addItemWithTitle(localized("outline_rename_topic_gone"),
+                                                formatText(localized("outline_rename_topic_gone_text_fmt"), {*letGo}),
+                                                FeedbackStateWarning);
+}
+
+OutlineTopicPlace OutlineTopicPlace::of(const MindMapNode& topic)
+{
+    OutlineTopicPlace place;
+    place.id = topic.id();
+    const MindMapNode* node = &topic;
+    for (; node->parent(); node = node->parent()) place.indices.push_back(node->indexInParent());
+    if (MindMap* map = node->mindMap()) {
+        const std::vector<MindMapNode*>& themes = map->centralThemes();
+        place.indices.push_back(size_t(std::find(themes.begin(), themes.end(), node) - themes.begin()));
+    }
+    std::reverse(place.indices.begin(), place.indices.end());
+    return place;
+}
+
+MindMapNode* OutlineTopicPlace::find(MindMap& map) const
+{
+    if (id >= 0) return map.findNodeOnId(id);
+    if (indices.empty() || indices.front() >= map.centralThemes().size()) return nullptr;
+    MindMapNode* node = map.centralThemes()[indices.front()];
+    for (size_t level = 1; node && level < indices.size(); ++level)
+        node = indices[level] < node->childCount() ? node->childAtIndex(indices[level]) : nullptr;
+    return node;
 }
 
 void OutlineViewAdapter::applyRows(std::vector<OutlineRow> rows)

@@ -46,6 +46,15 @@ struct OutlineRow {
     friend bool operator==(const OutlineRow&, const OutlineRow&) = default;
 };
 
+// Where a topic is in its map, to find it again once the map is read anew: its id, and the
+// indices from its central theme down for a map whose topics carry no ids.
+struct OutlineTopicPlace {
+    int64_t id = -1;
+    std::vector<size_t> indices;
+    static OutlineTopicPlace of(const MindMapNode& topic);
+    MindMapNode* find(MindMap& map) const;
+};
+
 // What the outline widget does for its adapter. The widget shows the adapter's rows() as one flat
 // list, each row indented by its level: it keeps no tree of its own, so that no walk of it, the
 // widget's included, goes deeper than one level whatever the depth of the map.
@@ -66,6 +75,13 @@ public:
     virtual void applyOutlineState(const OutlineViewState& state) = 0;
     // When the keyboard focus is inside the view (a title being edited), the view itself takes it.
     virtual void takeFocusFromEditor() = 0;
+    // A rename the view ended so that its rows could be refilled (the map read again from a
+    // sync or the phone, its topics changed): where its topic was, until it opens again.
+    virtual std::optional<OutlineTopicPlace> takenEditPlace() const { return std::nullopt; }
+    // Opens that rename again on the topic, as the refilled rows show it, with what was typed.
+    // Answers the typed text when it lets the rename go: no topic (gone from the map read again),
+    // or a topic the rows do not show.
+    virtual std::optional<std::string> reopenTakenEdit(MindMapNode* /*topic*/) { return std::nullopt; }
     // The view has the keyboard focus of its window.
     virtual bool isFirstResponder() const = 0;
     // Where the date icon of the item's row is, in the coordinates of the view popovers point
@@ -277,6 +293,8 @@ private:
     bool shown() const { return !_hidden && _enabled; }
     // Rebuilds the rows; a reload hands the widget every row, otherwise only those that differ.
     void refresh(bool reload);
+    // A rename the view took for a refill opens again on its topic.
+    void reopenTakenEdit();
     void buildRows(MindMap& map, std::vector<OutlineRow>& rows);
     void collectTreeRows(MindMap& map, std::vector<OutlineRow>& rows) const;
     void applyRows(std::vector<OutlineRow> rows);

@@ -70,8 +70,11 @@ public:
     bool canAutoSave() override { return idle; }
     void presentError(const Error& error) override { errors.push_back(error); }
     void updateWindows() override { ++updates; }
+    void commitCellEdits() override { ++cellEditCommits; }
 
     bool idle = true;
+    // Times the names being typed into the window's lists were taken.
+    int cellEditCommits = 0;
     std::vector<std::string> titles;
     std::vector<Error> errors;
     int updates = 0;

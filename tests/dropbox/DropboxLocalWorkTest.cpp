@@ -16,6 +16,8 @@ struct TypingEditor : RecordingEditor, MindMapStorageDelegate {
     std::shared_ptr<MindMapStorage> open;
     std::string typed;
     bool commitFails = false;
+    // The window's lists were asked to end a rename being typed: nothing the user did.
+    int renamesTaken = 0;
 
     void show(std::shared_ptr<MindMapStorage> shown, MindMapProvider* owner)
     {
@@ -25,6 +27,10 @@ struct TypingEditor : RecordingEditor, MindMapStorageDelegate {
         if (open) open->setDelegate(this);
     }
     bool isEditorModified() override { return !typed.empty(); }
+    void commitModelessEditors() override
+    {
+        if (!OpenRenamesKept::held()) ++renamesTaken;
+    }
     bool commitEditor() override
     {
         log.push_back("commit");
@@ -123,6 +129,7 @@ TEST_F(DropboxLocalWorkTest, ATypedEditOutlivesALostSignInAndGoesUpAfterTheNextO
             continue;
         }
         EXPECT_EQ(typing->log, (std::vector<std::string>{"commit", "dropped"}));
+        EXPECT_EQ(typing->renamesTaken, 0) << "a rename being typed stays open";
         EXPECT_EQ(readTestFile(cacheFile(dbPath)), "typed edit");
         ASSERT_NE(service->fileInfo().get(dbPath), nullptr);
         EXPECT_EQ(fake.fileContents(dbPath), "as uploaded");
@@ -267,6 +274,7 @@ TEST_F(DropboxLocalWorkTest, AVanishedFolderKeepsTheMapsThatHoldWorkNotOnDropbox
         EXPECT_NE(std::find(told.shown.begin(), told.shown.end(), notice), told.shown.end());
     }
     EXPECT_NE(typing->open, nullptr) << "the open map stays open";
+    EXPECT_EQ(typing->renamesTaken, 0) << "and a rename being typed in the window stays open";
 
     // They go up again, recreating the folder, without waiting for the periodic run.
     for (const auto& [dbPath, contents] : kept) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -233,11 +234,31 @@ void CloudTableWidget::endEditing()
 
 void CloudTableWidget::reloadRows()
 {
+    const std::optional<size_t> keptRow = std::exchange(_keptEditRow, std::nullopt);
+    // The rename goes down with the rows without renaming anything, its text kept to open it again.
+    std::optional<Glib::ustring> typed;
+    int caret = 0, selectionStart = 0, selectionEnd = 0;
+    if (Gtk::Entry* entry = editingEntry(); entry && keptRow) {
+        typed = entry->get_text();
+        caret = entry->get_position();
+        entry->get_selection_bounds(selectionStart, selectionEnd);
+        entry->property_editing_canceled() = true;
+        Gtk::CellEditable* editable = std::exchange(_editable, nullptr);
+        _editingRow.reset();
+        editable->editing_done();
+        editable->remove_widget();
+    }
     endEditing();
     _pixbufs.clear();
     _store->clear();
     for (size_t row = 0; row < _adapter.numberOfRows(); ++row)
         (*_store->append())[_columns.row] = static_cast<guint>(row);
+    if (!typed || !beginEditingRow(*keptRow)) return;
+    Gtk::Entry* entry = editingEntry();
+    if (!entry) return;
+    entry->set_text(*typed);
+    if (selectionStart != selectionEnd) entry->select_region(selectionStart, selectionEnd);
+    else entry->set_position(caret);
 }
 
 size_t CloudTableWidget::numberOfRows() const

@@ -36,6 +36,8 @@ public:
     void selectRows(const std::vector<size_t>& rows) override;
     void scrollRowToVisible(size_t row) override;
     void endEditing() override;
+    std::optional<size_t> editedRow() const override { return _editable ? _editingRow : std::nullopt; }
+    void keepEditingAtRow(size_t row) override { _keptEditRow = row; }
     void setDraggedType(const std::optional<std::string>& type) override;
 
 protected:
@@ -74,6 +76,7 @@ private:
     FileNameFormatter _nameFormatter;
     Gtk::CellEditable* _editable = nullptr;
     std::optional<size_t> _editingRow;
+    std::optional<size_t> _keptEditRow;
     // Held with their images, so that an address is never reused while its picture is cached.
     std::map<const Image*, std::pair<std::shared_ptr<const Image>, Glib::RefPtr<Gdk::Pixbuf>>> _pixbufs;
     std::optional<std::string> _draggedType;

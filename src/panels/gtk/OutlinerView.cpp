@@ -337,6 +337,8 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
         auto* entry = dynamic_cast<Gtk::Entry*>(editable);
         if (!entry) return;
         _editedItem = itemAtPath(Gtk::TreeModel::Path(path));
+        _editedPlace = _editedItem ? OutlineTopicPlace::of(*_editedItem) : OutlineTopicPlace();
+        _takenEdit.reset();
         g_signal_connect(entry->gobj(), "insert-text", G_CALLBACK(&OutlineTreeView::filterTitleInsertion), this);
         // After the title's own limit, which tells how long a paste was: the lines it kept, as the
         // row shows them.
@@ -633,11 +635,38 @@ void OutlineTreeView::takeFocusFromEditor()
     if (!_editable) return;
     Gtk::CellEditable* editable = _editable;
     _editable = nullptr;
-    // Abandoned: the cell ends the edit without reporting a text.
-    if (auto* entry = dynamic_cast<Gtk::Entry*>(editable)) entry->property_editing_canceled() = true;
+    // Ended without reporting a text, which is kept to open it again once the rows are refilled.
+    if (auto* entry = dynamic_cast<Gtk::Entry*>(editable)) {
+        TakenEdit taken{_editedPlace, entry->get_text(), entry->get_position()};
+        entry->get_selection_bounds(taken.selectionStart, taken.selectionEnd);
+        if (_editedItem) _takenEdit = std::move(taken);
+        entry->property_editing_canceled() = true;
+    }
     editable->editing_done();
     editable->remove_widget();
     if (get_realized()) grab_focus();
+}
+
+std::optional<OutlineTopicPlace> OutlineTreeView::takenEditPlace() const
+{
+    return _takenEdit ? std::optional<OutlineTopicPlace>(_takenEdit->place) : std::nullopt;
+}
+
+std::optional<std::string> OutlineTreeView::reopenTakenEdit(MindMapNode* topic)
+{
+    // Kept while the rows cannot be edited, as while the map is read.
+    if (!_takenEdit || !_state.editable || !get_realized()) return std::nullopt;
+    const std::optional<TakenEdit> taken = std::exchange(_takenEdit, std::nullopt);
+    const Gtk::TreeModel::Path path = topic ? pathOfItem(topic) : Gtk::TreeModel::Path();
+    if (path.empty()) return taken->text.raw();
+    grab_focus();
+    set_cursor(path, _column, *_renderer, true);
+    auto* entry = dynamic_cast<Gtk::Entry*>(_editable);
+    if (!entry) return taken->text.raw();
+    entry->set_text(taken->text);
+    if (taken->selectionStart != taken->selectionEnd) entry->select_region(taken->selectionStart, taken->selectionEnd);
+    else entry->set_position(taken->caret);
+    return std::nullopt;
 }
 
 bool OutlineTreeView::isFirstResponder() const

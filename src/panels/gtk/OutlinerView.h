@@ -36,6 +36,8 @@ public:
     void setNeedsDisplay() override;
     void applyOutlineState(const OutlineViewState& state) override;
     void takeFocusFromEditor() override;
+    std::optional<OutlineTopicPlace> takenEditPlace() const override;
+    std::optional<std::string> reopenTakenEdit(MindMapNode* topic) override;
     bool isFirstResponder() const override;
     Rect dateIconFrame(MindMapNode* item) override;
 
@@ -127,6 +129,14 @@ private:
     bool _storeFollowing = false;
     Gtk::CellEditable* _editable = nullptr;
     MindMapNode* _editedItem = nullptr;
+    OutlineTopicPlace _editedPlace;
+    // A rename taken for a refill, with its text and where its caret and selection were.
+    struct TakenEdit {
+        OutlineTopicPlace place;
+        Glib::ustring text;
+        int caret = 0, selectionStart = 0, selectionEnd = 0;
+    };
+    std::optional<TakenEdit> _takenEdit;
     bool _insertingFiltered = false;
     std::function<void(GdkEventButton*)> _progressMenu;
     std::function<void(const std::string&)> _keyHandler;

@@ -109,10 +109,3 @@ void commitCellEditsInside(Gtk::Widget& widget)
         g_object_unref(entry);
     }
 }
-
-bool cellEditOpenInside(Gtk::Widget& widget)
-{
-    std::vector<GtkWidget*> open;
-    collectOpenEdits(widget.gobj(), open);
-    return !open.empty();
-}

@@ -13,5 +13,3 @@ void keepCellEditsOnFocusLoss(Gtk::CellRendererText& renderer);
 // Ends every such edit open inside the widget as Return would: what the window holds is about to
 // be written, or the window to close.
 void commitCellEditsInside(Gtk::Widget& widget);
-// Whether such an edit is open inside the widget.
-bool cellEditOpenInside(Gtk::Widget& widget);

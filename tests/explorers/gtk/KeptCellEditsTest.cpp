@@ -34,11 +34,13 @@ enum class Road {
     Return,
     Autosave,
     MapComesIn,
-    DeleteItem
+    DeleteItem,
+    MapReloaded
 };
 const char* const CellNames[] = {"OutlineRow", "SideBarMap", "SideBarFolder"};
-const char* const RoadNames[] = {"CanvasClick", "OtherPane", "TabSwitch", "WindowClose", "AnotherApplication",
-                                 "Escape",      "Return",    "Autosave",  "MapComesIn",  "DeleteItem"};
+const char* const RoadNames[] = {"CanvasClick",        "OtherPane",  "TabSwitch",  "WindowClose",
+                                 "AnotherApplication", "Escape",     "Return",     "Autosave",
+                                 "MapComesIn",         "DeleteItem", "MapReloaded"};
 
 // The main window's parts as the keyboard focus meets them: the list on the first of two tabs,
 // the canvas with the open map beside it, and a field in a pane of its own. The map is written
@@ -219,6 +221,15 @@ TEST_P(KeptCellEditsTest, TheTypedNameIsKeptOnceUnlessEscapeDropsIt)
         ASSERT_TRUE(store->importMindMap(MindMapData(file.begin(), file.end()), "E5E5E5E5E5E5E5E5E5E5E5E5"));
         break;
     }
+    case Road::MapReloaded: {
+        // As a synced copy or the phone's upload of the open map replaces it: the outline is
+        // filled anew with the topics read again.
+        const std::string file = nativeDocument(GuidAlpha, "Alpha", "<topic text=\"apple crumble\"/>");
+        ASSERT_TRUE(store->importMindMap(MindMapData(file.begin(), file.end()), GuidAlpha));
+        ASSERT_EQ(topicText(), "apple crumble") << "the open map was read again";
+        undoBase = controller->singletonDocument()->mindMap()->undoManager()->changeCount();
+        break;
+    }
     case Road::DeleteItem:
         explorer->deleteItem();
         EXPECT_TRUE(store->isRecyclerFolder(cell == Cell::SideBarFolder ? work->parent() : map(GuidAlpha)->parent()))
@@ -227,11 +238,12 @@ TEST_P(KeptCellEditsTest, TheTypedNameIsKeptOnceUnlessEscapeDropsIt)
     }
     drainGtkEvents();
     const char* const was[] = {"apple pie", "Alpha", "Work"};
-    if (road == Road::Autosave || road == Road::MapComesIn) {
+    if (road == Road::Autosave || road == Road::MapComesIn || road == Road::MapReloaded) {
         Gtk::Entry* field = renameField();
         ASSERT_TRUE(field) << "the rename stays open";
         EXPECT_EQ(field->get_text(), "Second try");
-        EXPECT_EQ(name(), was[int(cell)]) << "nothing is taken before the user ends the rename";
+        EXPECT_EQ(name(), road == Road::MapReloaded ? "apple crumble" : was[int(cell)])
+            << "nothing is taken before the user ends the rename";
         pressKey(GTK_WIDGET(frame->gobj()), GDK_KEY_Return, GdkModifierType(0));
         drainGtkEvents();
     }
@@ -249,6 +261,10 @@ INSTANTIATE_TEST_SUITE_P(EveryListAndRoad, KeptCellEditsTest,
                                             ::testing::Values(Road::CanvasClick, Road::OtherPane, Road::TabSwitch,
                                                               Road::WindowClose, Road::AnotherApplication, Road::Escape,
                                                               Road::Return, Road::Autosave, Road::MapComesIn)),
+                         testName);
+
+INSTANTIATE_TEST_SUITE_P(OutlineReload, KeptCellEditsTest,
+                         ::testing::Combine(::testing::Values(Cell::OutlineRow), ::testing::Values(Road::MapReloaded)),
                          testName);
 
 INSTANTIATE_TEST_SUITE_P(SideBarDelete, KeptCellEditsTest,

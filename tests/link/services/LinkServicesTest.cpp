@@ -228,10 +228,12 @@ TEST_F(LinkServicesTest, AFetchOfTheOpenMapCarriesTheEditorsUnsavedChanges)
     controller->singletonDocument()->mindMap()->setCustomTitle("Edited in the editor");
     controller->singletonDocument()->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
 
+    window.cellEditCommits = 0;
     const Reply fetch = serve([&] { return app.get(port, "/mindmaps/" + GuidA, {"fernquill-version: 3"}); });
     EXPECT_EQ(fetch.status, 200);
     EXPECT_NE(fetch.body.find("Edited in the editor"), std::string::npos);
     EXPECT_NE(fileText(mapPath(GuidA)).find("Edited in the editor"), std::string::npos);
+    EXPECT_EQ(window.cellEditCommits, 0) << "a rename being typed in the window is no answer to the phone";
 }
 
 TEST_F(LinkServicesTest, WhatAFetchAnswersDependsOnKeyAndStreamVersion)
@@ -308,6 +310,7 @@ TEST_F(LinkServicesTest, AnUploadOfTheOpenMapReplacesItInTheEditorAndStaysAfterT
     controller->singletonDocument()->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
 
     const std::string uploaded = nativeDocument(GuidA, "Uploaded from the phone", "<topic id=\"0\" parent=\"-1\"/>");
+    window.cellEditCommits = 0;
     const Reply reply = serve([&] {
         return app.get(port, "/mindmaps/upload", {},
                        {{"filename", GuidA + ".twkx"}, {"userid", "someone"}, {"twk", uploaded}});
@@ -316,7 +319,9 @@ TEST_F(LinkServicesTest, AnUploadOfTheOpenMapReplacesItInTheEditorAndStaysAfterT
     EXPECT_EQ(reply.body, "<upload>\n<twk></twk>\n</upload>");
     EXPECT_EQ(openId(), GuidA);
     EXPECT_EQ(editorTitle(), "Uploaded from the phone");
+    EXPECT_EQ(window.cellEditCommits, 0) << "a rename being typed in the window is no answer to the phone";
     EXPECT_TRUE(controller->commitEditor());
+    EXPECT_EQ(window.cellEditCommits, 1) << "where a save the user asks for takes it";
     EXPECT_NE(fileText(mapPath(GuidA)).find("Uploaded from the phone"), std::string::npos);
     EXPECT_EQ(fileText(mapPath(GuidA)).find("Edited in the editor"), std::string::npos);
 }
