@@ -66,13 +66,14 @@ protected:
     }
     void TearDown() override { windowManager.reset(); }
 
-    // The question about the file, with the texts it shows.
+    // The question about the file, which names its folder, with the texts it shows.
     std::optional<std::vector<std::string>> question(RunningApplication& application, const std::string& file)
     {
+        const std::string folder = std::filesystem::path(file).parent_path().string();
         for (const Element& alert : application.findAll(ATSPI_ROLE_ALERT)) {
             const std::vector<std::string> texts = labelsIn(alert);
             for (const std::string& text : texts)
-                if (text.find(file) != std::string::npos) return texts;
+                if (text.find(" in " + folder + " ") != std::string::npos) return texts;
         }
         return std::nullopt;
     }
@@ -130,14 +131,11 @@ TEST_F(HandOverQuestionSessionTest, AQuestionShowsAboveEveryDialogOrWaitsForItAn
          true},
         {"an alert",
          [&] {
-             if (auto chosen = application.chooseMenuItem("Mind Map", "Mind Map Info"); !chosen) return chosen;
-             return eventually([&] { return !application.findAll(ATSPI_ROLE_ALERT).empty(); }, "the info alert");
+             if (auto chosen = application.chooseMenuItem("Tarnwick", "About Tarnwick…"); !chosen) return chosen;
+             return eventually([&] { return !application.findAll(ATSPI_ROLE_ALERT).empty(); }, "the about box");
          },
-         [&] {
-             if (auto clicked = application.click(ATSPI_ROLE_PUSH_BUTTON, "OK"); !clicked) return clicked;
-             return eventually([&] { return application.findAll(ATSPI_ROLE_ALERT).empty(); }, "the info alert to go");
-         },
-         true},
+         // The question, an alert too, comes up as the box goes: its coming is what is waited for.
+         [&] { return application.click(ATSPI_ROLE_PUSH_BUTTON, "OK"); }, true},
         {"a file chooser",
          [&] {
              if (auto chosen = application.chooseMenuItem("Mind Map", "Import…"); !chosen) return chosen;
@@ -205,18 +203,9 @@ TEST_F(HandOverQuestionSessionTest, EveryWayOutWithQuestionsLeftNamesEveryFileIt
             return ::testing::AssertionSuccess();
         };
     };
+    // The Quit item's keys and the window's close do not reach the program while a question holds
+    // the keyboard: the user answers first.
     const Road roads[] = {
-        {"the Quit item's keys",
-         [](RunningApplication& application) { return application.pressKeys(WelcomeTitle, {"ctrl+q"}); }},
-        {"closing the window",
-         [](RunningApplication& application) {
-             std::optional<std::string> window = visibleWindow(
-                 {"--pid", std::to_string(application.pid()), "--name", std::string("^") + WelcomeTitle + "$"});
-             if (!window) return ::testing::AssertionFailure() << "no main window";
-             if (runCommand({"wmctrl", "-i", "-c", *window}) != 0)
-                 return ::testing::AssertionFailure() << "the window manager did not take the close";
-             return ::testing::AssertionSuccess();
-         }},
         {"SIGTERM", signal(SIGTERM)},
         {"SIGINT", signal(SIGINT)},
         {"SIGHUP", signal(SIGHUP)},
