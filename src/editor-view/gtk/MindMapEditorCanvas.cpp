@@ -61,6 +61,12 @@ MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
     _pinch->signal_scale_changed().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::pinchScaleChanged));
     signal_grab_broken_event().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::grabBroken), false);
     signal_query_tooltip().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::queryToolTip), false);
+    // As wide as GTK's own tip at most.
+    _toolTipLabel.set_line_wrap(true);
+    _toolTipLabel.set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
+    _toolTipLabel.set_max_width_chars(70);
+    _toolTipLabel.set_xalign(0);
+    _toolTipLabel.show();
     updateClickLimits();
 }
 
@@ -333,7 +339,8 @@ bool MindMapEditorCanvas::queryToolTip(int x, int y, bool /*keyboardTooltip*/,
     Rect area;
     const auto text = _view.toolTipAt({double(x), double(y)}, &area);
     if (!text) return false;
-    tooltip->set_text(*text);
+    _toolTipLabel.set_text(*text);
+    tooltip->set_custom(_toolTipLabel);
     tooltip->set_tip_area(Gdk::Rectangle(int(std::floor(area.minX())), int(std::floor(area.minY())),
                                          int(std::ceil(area.width())), int(std::ceil(area.height()))));
     return true;

@@ -84,4 +84,7 @@ private:
     int _drawCount = 0;
     GdkFrameClock* _validationClock = nullptr;
     gulong _validationHandler = 0;
+    // A topic's note or link in its tool tip, wrapped inside a word where a word is wider than the
+    // tip: GTK's own tip wraps at words only.
+    Gtk::Label _toolTipLabel;
 };

@@ -317,3 +317,29 @@ TEST_F(CanvasWindowTest, AnEditIsPaintedInOneFrame)
     }
     EXPECT_EQ(map->mainCentralTheme()->childCount(), 1u);
 }
+
+// A note of one word wider than a tool tip (a link, a path) wraps inside the word: GTK's own tip
+// wraps at words only, and laid the note out on one line as wide as it is long.
+TEST_F(CanvasWindowTest, ANoteOfOneLongWordShowsInANarrowToolTip)
+{
+    std::string note = "https://example.org/";
+    while (note.size() < 2000) note += "\u00E9";
+    map->mainCentralTheme()->setNote(note);
+    waitForDrawing();
+    const Point inside = canvas->editorView().mapToViewSpace(map->mainCentralTheme()->location());
+    GtkTooltip* tip = GTK_TOOLTIP(g_object_new(GTK_TYPE_TOOLTIP, nullptr));
+    gboolean shown = FALSE;
+    g_signal_emit_by_name(canvas->gobj(), "query-tooltip", int(inside.x), int(inside.y), FALSE, tip, &shown);
+    ASSERT_TRUE(shown);
+    GtkWidget* tipWindow = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* each = windows; each; each = each->next)
+        if (std::string(G_OBJECT_TYPE_NAME(each->data)) == "GtkTooltipWindow") tipWindow = GTK_WIDGET(each->data);
+    g_list_free(windows);
+    ASSERT_NE(tipWindow, nullptr);
+    int natural = 0;
+    gtk_widget_get_preferred_width(tipWindow, nullptr, &natural);
+    EXPECT_GT(natural, 0);
+    EXPECT_LE(natural, 800);
+    g_object_unref(tip);
+}
