@@ -223,10 +223,22 @@ void GDrive::authorize(const std::any&)
 void GDrive::reauthorize()
 {
     setInitialized(false);
+    // A sign-in that lapsed is no answer to the map open in the window: its edits are written to
+    // the cache first, where the next sign-in uploads them, and a map that cannot be written stays
+    // open rather than go with them. A rename being typed stays open too.
+    std::shared_ptr<MindMapStorage> keep;
+    EditorInterface* editor = EditorInterfaceInstance();
+    if (MindMapStorage* open = editor->currentStorage(); open && open->provider() == _provider.get()) {
+        OpenRenamesKept renames;
+        editor->commitModelessEditors();
+        if (!editor->commitEditor()) keep = open->shared_from_this();
+    }
     auth().deauthenticate();
     releaseDownloader();
     releaseInitializationTask();
-    _provider->dropStorages();
+    const auto snapshot = _provider->storages();
+    for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it)
+        if (*it != keep) (*it)->dispose();
     _provider->dropSearchCache();
     EditorInterfaceInstance()->removeProviderEntries(_provider.get());
     performAuthorizedChanged();

@@ -42,8 +42,15 @@ namespace {
 struct OpenMapEditor : NullEditorInterface {
     std::shared_ptr<MindMapStorage> storage;
     std::vector<std::string> opened;
+    bool written = true;
+    int commits = 0;
     MindMapStorage* currentStorage() override { return storage.get(); }
     MindMapProvider* currentProvider() override { return storage ? storage->provider() : nullptr; }
+    bool commitEditor() override
+    {
+        ++commits;
+        return written;
+    }
     void openStorage(MindMapProvider*, const std::string& storageId, const std::any&) override
     {
         opened.push_back(storageId);
@@ -203,6 +210,30 @@ TEST_F(GDriveServiceTest, TheFirstTickAfterBecomingActivePollsTheOpenMap)
     for (const auto& request : fake.requestsTo("files.get"))
         polled = polled || request.path.find("OPEN") != std::string::npos;
     EXPECT_TRUE(polled);
+}
+
+// A sign-in found lapsed in the background writes the open map before its storage goes, and keeps
+// a map that cannot be written open rather than drop its edits.
+TEST_F(GDriveServiceTest, ALapsedSignInWritesTheOpenMapOrKeepsItOpen)
+{
+    for (const bool written : {true, false}) {
+        SCOPED_TRACE(written ? "written" : "cannot be written");
+        // Signed in again: the lapse before took the tokens.
+        store.write(GDriveSettings::KeychainItemName, OAuthTokens{"access-0", "refresh-0", 4e9, ""}.toJson());
+        makeAuth(store);
+        start();
+        editor->written = written;
+        editor->commits = 0;
+        editor->storage = service->provider()->createStorage(cachedMap("OPEN", "v1", ""));
+        const std::shared_ptr<MindMapStorage> other = service->provider()->createStorage(cachedMap("Other", "o", ""));
+        service->reauthorize();
+        EXPECT_EQ(editor->commits, 1);
+        const auto& left = service->provider()->storages();
+        EXPECT_EQ(std::find(left.begin(), left.end(), editor->storage) != left.end(), !written);
+        EXPECT_EQ(std::find(left.begin(), left.end(), other), left.end());
+        editor->storage.reset();
+        service.reset();
+    }
 }
 
 TEST_F(GDriveServiceTest, SynchronizePicksOpenOfflineNewAndChangedMaps)
