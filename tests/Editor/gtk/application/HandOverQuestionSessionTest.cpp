@@ -78,6 +78,18 @@ protected:
         return std::nullopt;
     }
 
+    // Waits until the store holds the getting-started map's file, and gives its id.
+    ::testing::AssertionResult welcomeStored(std::string& welcome)
+    {
+        return eventually(
+            [&] {
+                for (const StoredMap& map : readStoreIndex(home).value_or(std::vector<StoredMap>{}))
+                    if (map.name == WelcomeTitle) welcome = map.id;
+                return !welcome.empty() && std::filesystem::exists(home.mapFile(welcome));
+            },
+            "the getting-started map in the store");
+    }
+
     std::unique_ptr<WindowManager> windowManager;
     ApplicationHome home;
 };
@@ -89,13 +101,7 @@ TEST_F(HandOverQuestionSessionTest, AQuestionShowsAboveEveryDialogOrWaitsForItAn
     RunningApplication application(home, *bus);
     ASSERT_TRUE(application.waitForWindow(WelcomeTitle)) << application.log();
     std::string welcome;
-    ASSERT_TRUE(eventually(
-        [&] {
-            for (const StoredMap& map : readStoreIndex(home).value_or(std::vector<StoredMap>{}))
-                if (map.name == WelcomeTitle) welcome = map.id;
-            return !welcome.empty() && std::filesystem::exists(home.mapFile(welcome));
-        },
-        "the getting-started map in the store"));
+    ASSERT_TRUE(welcomeStored(welcome));
     const std::string stored = readTestFile(home.mapFile(welcome));
 
     using Step = std::function<::testing::AssertionResult()>;
@@ -183,7 +189,9 @@ TEST_F(HandOverQuestionSessionTest, AQuestionShowsAboveEveryDialogOrWaitsForItAn
 
         ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, "Cancel"));
         ASSERT_TRUE(eventually([&] { return !question(application, copy); }, "the question to go"));
-        if (!row.waits) ASSERT_TRUE(row.close());
+        if (!row.waits) {
+            ASSERT_TRUE(row.close());
+        }
         EXPECT_TRUE(application.hasWindow(WelcomeTitle)) << "the open map stays";
         EXPECT_EQ(readTestFile(home.mapFile(welcome)), stored);
     }
@@ -215,13 +223,7 @@ TEST_F(HandOverQuestionSessionTest, EveryWayOutWithQuestionsLeftNamesEveryFileIt
         RunningApplication application(home, *bus);
         ASSERT_TRUE(application.waitForWindow(WelcomeTitle)) << application.log();
         std::string welcome;
-        ASSERT_TRUE(eventually(
-            [&] {
-                for (const StoredMap& map : readStoreIndex(home).value_or(std::vector<StoredMap>{}))
-                    if (map.name == WelcomeTitle) welcome = map.id;
-                return !welcome.empty() && std::filesystem::exists(home.mapFile(welcome));
-            },
-            "the getting-started map in the store"));
+        ASSERT_TRUE(welcomeStored(welcome));
         const std::string stored = readTestFile(home.mapFile(welcome));
         // One asked about, one waiting behind it.
         std::vector<std::string> copies;
