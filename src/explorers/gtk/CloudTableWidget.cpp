@@ -277,8 +277,9 @@ void CloudTableWidget::showHeaderWhenSized()
 {
     // Showing the header moves the rows' window below it, as high as the table less the header:
     // a table realized but not yet given its size is one pixel high, and pixman reports the
-    // window of negative height as a bug.
-    if (_treeView.get_realized() && !_sized) return;
+    // window of negative height as a bug. Hiding it waits for nothing: a header left up over rows
+    // that came in shows them a row lower than they are, until the next time the table is sized.
+    if (_headerWanted && _treeView.get_realized() && !_sized) return;
     if (_treeView.get_headers_visible() != _headerWanted) _treeView.set_headers_visible(_headerWanted);
     if (Gtk::Widget* header = _column.get_button()) header->set_sensitive(false);
 }

@@ -84,7 +84,7 @@ private:
     std::function<void()> _doubleClicked;
     GtkMenuPresenter _menus;
     // Whether the empty text shows in the header, and whether the table has had its size since it
-    // was realized: the header is shown or hidden only once it has.
+    // was realized: the header is shown only once it has.
     bool _headerWanted = false;
     bool _sized = false;
 };
